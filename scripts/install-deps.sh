@@ -3,7 +3,7 @@
 # only what is missing.
 set -euo pipefail
 packages=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev libwxgtk3.2-dev
-          xvfb xauth fonts-dejavu-core clang libclang-rt-14-dev)
+          xvfb xauth libx11-dev fonts-dejavu-core clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -29,17 +29,18 @@ void TextFile::Close() {
   file_ = nullptr;
 }
 
+int TextFile::RawByte() {
+  int c = std::getc(file_);
+  if (c == EOF && std::ferror(file_)) {
+    throw FileException("cannot read " + path_ + ": " + std::strerror(errno));
+  }
+  return c;
+}
+
 int TextFile::NextByte() {
   if (ended_) return -1;
-  int c = std::getc(file_);
-  if (c == EOF) {
-    if (std::ferror(file_)) {
-      throw FileException("cannot read " + path_ + ": " + std::strerror(errno));
-    }
-    ended_ = true;
-    return -1;
-  }
-  if (c == 0x1A) {
+  int c = RawByte();
+  if (c == EOF || c == 0x1A) {
     ended_ = true;
     return -1;
   }
@@ -49,13 +50,8 @@ int TextFile::NextByte() {
 
 int TextFile::PeekByte() {
   if (ended_) return -1;
-  int c = std::getc(file_);
-  if (c == EOF) {
-    if (std::ferror(file_)) {
-      throw FileException("cannot read " + path_ + ": " + std::strerror(errno));
-    }
-    return -1;
-  }
+  int c = RawByte();
+  if (c == EOF) return -1;
   std::ungetc(c, file_);
   return c == 0x1A ? -1 : c;
 }

@@ -38,6 +38,7 @@ class TextFile {
   void Close();
 
  private:
+  int RawByte();   // EOF at the end; throws on a read error
   int NextByte();  // -1 at the end
   int PeekByte();
 

@@ -67,8 +67,7 @@ TEST_F(HeadlessDialogWindowTest, RecordsStatusTextsMessagesAndCursorLevelsInOrde
   });
   Open();
   // The template's status text is where the window starts, not something a command showed.
-  EXPECT_EQ(window.FindStatic(ids::kStatusLine)->GetWindowText(),
-            "Loading firmware, please wait");
+  EXPECT_EQ(window.FindStatic(ids::kStatusLine)->GetWindowText(), "Loading firmware, please wait");
   EXPECT_TRUE(window.events().empty());
 
   window.Answer(MessageAnswer::kNo);
@@ -82,8 +81,7 @@ TEST_F(HeadlessDialogWindowTest, RecordsStatusTextsMessagesAndCursorLevelsInOrde
     levels.push_back(e.cursor_level);
   }
   EXPECT_THAT(kinds, ElementsAre(Kind::kMessage, Kind::kMessage, Kind::kBeginWait, Kind::kStatus,
-                                 Kind::kBeginWait, Kind::kEndWait, Kind::kEndWait,
-                                 Kind::kMessage));
+                                 Kind::kBeginWait, Kind::kEndWait, Kind::kEndWait, Kind::kMessage));
   EXPECT_THAT(levels, ElementsAre(0, 0, 1, 1, 2, 1, 0, 0));
   EXPECT_EQ(window.events()[0].buttons, MessageButtons::kYesNo);
   EXPECT_EQ(window.events()[7].caption, "zelvoGDB Setup");

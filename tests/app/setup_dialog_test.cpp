@@ -82,8 +82,8 @@ TEST_F(SetupDialogTest, OpeningShowsTheNewestFilesAndOnlyConnectEnabled) {
   EXPECT_EQ(window_.recorder().status(), "");
   EXPECT_EQ(Text(id::kFirmwareNewestDisplay), "1.05");
   EXPECT_EQ(Text(id::kLogicNewestDisplay), "0.12");
-  for (int display : {id::kLoaderCurrentDisplay, id::kFirmwareCurrentDisplay,
-                      id::kLogicCurrentDisplay}) {
+  for (int display :
+       {id::kLoaderCurrentDisplay, id::kFirmwareCurrentDisplay, id::kLogicCurrentDisplay}) {
     EXPECT_EQ(Text(display), "unknown");
   }
   EXPECT_EQ(Text(id::kSerialNumberDisplay), "");
@@ -102,8 +102,8 @@ TEST_F(SetupDialogTest, ConnectShowsTheBoxAndEnablesItsCommands) {
   testing::GiveBoxVersions(box_, 104, 12);
   Open();
   dlg_.OnConnect();
-  EXPECT_EQ(Statuses(), (Texts{"Connecting to ZELVO Loader ...",
-                               "Connecting to ZELVO Loader passed!"}));
+  EXPECT_EQ(Statuses(),
+            (Texts{"Connecting to ZELVO Loader ...", "Connecting to ZELVO Loader passed!"}));
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Text(id::kSerialNumberDisplay), "1234567890");
   EXPECT_EQ(Text(id::kMacAddressDisplay), "0A1B2C123456");
@@ -329,8 +329,8 @@ TEST_F(SetupDialogTest, CurrentRestoresAFieldEditedSinceTheLastExchange) {
   window_.FindEdit(id::kBoxIpAddressEdit)->SetWindowText("10.1.1.1");
   box_.set_serial("87654321");
   dlg_.OnCurrent();
-  EXPECT_EQ(Statuses(), (Texts{"Reading current versions, please wait.",
-                               "Reading current versions passed!"}));
+  EXPECT_EQ(Statuses(),
+            (Texts{"Reading current versions, please wait.", "Reading current versions passed!"}));
   EXPECT_EQ(Text(id::kBoxIpAddressEdit), "192.168.1.10");
   EXPECT_EQ(Text(id::kSerialNumberDisplay), "87654321");
 

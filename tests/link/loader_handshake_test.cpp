@@ -34,8 +34,7 @@ TEST_F(LoaderHandshakeTest, LoaderAtTheWantedRateAnswersTheFirstPingAndNoSpeedIs
   box_.set_listen_rate(115200);
   ASSERT_EQ(OpenLoaderLink(0, 4), 0);
   EXPECT_EQ(Understood(), (std::vector<std::pair<uint8_t, uint32_t>>{{0x01, 115200}}));
-  EXPECT_EQ(Written(), (std::vector<std::pair<Bytes, uint32_t>>{{kWake, 115200},
-                                                                {kPing, 115200}}));
+  EXPECT_EQ(Written(), (std::vector<std::pair<Bytes, uint32_t>>{{kWake, 115200}, {kPing, 115200}}));
   EXPECT_EQ(SerialChannel::OpenFlag(), 1);
   EXPECT_EQ(SerialChannel::CurrentRate(), 115200u);
 
@@ -49,13 +48,17 @@ TEST_F(LoaderHandshakeTest, LoaderAtTheWantedRateAnswersTheFirstPingAndNoSpeedIs
 TEST_F(LoaderHandshakeTest, LoaderAt38400IsFoundAndMovedTo115200) {
   box_.set_listen_rate(38400);
   ASSERT_EQ(OpenLoaderLink(0, 4), 0);
-  const Bytes set_speed_115200 = {0x10, 0x02, 0x00, 0x05, 0x03, 0x00, 0x01,
-                                  0xC2, 0x00, 0x10, 0x03, 0xC5};
+  const Bytes set_speed_115200 = {0x10, 0x02, 0x00, 0x05, 0x03, 0x00,
+                                  0x01, 0xC2, 0x00, 0x10, 0x03, 0xC5};
   EXPECT_EQ(Written(), (std::vector<std::pair<Bytes, uint32_t>>{
-                           {kWake, 115200}, {kPing, 115200},  // the wanted rate first
-                           {kWake, 9600}, {kPing, 9600},      // then the search from the bottom
-                           {kWake, 19200}, {kPing, 19200},
-                           {kWake, 38400}, {kPing, 38400},  // found
+                           {kWake, 115200},
+                           {kPing, 115200},  // the wanted rate first
+                           {kWake, 9600},
+                           {kPing, 9600},  // then the search from the bottom
+                           {kWake, 19200},
+                           {kPing, 19200},
+                           {kWake, 38400},
+                           {kPing, 38400},  // found
                            {set_speed_115200, 38400},
                            {kPing, 115200}}));  // the final ping, without wake-up bytes
   EXPECT_EQ(box_.listen_rate(), 115200u);

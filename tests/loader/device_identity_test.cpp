@@ -23,17 +23,20 @@ class DeviceIdentityTest : public testing::LinkFixture {
   static Bytes IdentityReply(uint16_t loader, uint16_t firmware, uint16_t logic,
                              const std::string& serial) {
     Bytes r = {'d',
-               uint8_t(loader >> 8),   uint8_t(loader),
-               uint8_t(firmware >> 8), uint8_t(firmware),
-               uint8_t(logic >> 8),    uint8_t(logic)};
+               uint8_t(loader >> 8),
+               uint8_t(loader),
+               uint8_t(firmware >> 8),
+               uint8_t(firmware),
+               uint8_t(logic >> 8),
+               uint8_t(logic)};
     r.insert(r.end(), serial.begin(), serial.end());
     return r;
   }
 };
 
 TEST_F(DeviceIdentityTest, SeventeenByteReplyWithTenCharacterSerial) {
-  AnswerIdentity({0x64, 0x01, 0x00, 0x30, 0x11, 0x37, 0x2B, '1', '2', '3', '4', '5', '6', '7',
-                  '8', '9', '0'});
+  AnswerIdentity(
+      {0x64, 0x01, 0x00, 0x30, 0x11, 0x37, 0x2B, '1', '2', '3', '4', '5', '6', '7', '8', '9', '0'});
   DeviceIdentity id;
   ASSERT_EQ(ReadDeviceIdentity(id), 0);
   EXPECT_EQ(id.loader_version, 256);
@@ -114,9 +117,9 @@ TEST(VersionNormalisation, LogicRawValues) {
 
 TEST(VersionTexts, ThreeDigitsWithAPointOrUnknown) {
   const std::tuple<uint16_t, const char*, const char*> cases[] = {
-      {0, "unknown", "000"}, {5, "0.05", "005"},   {17, "0.17", "017"}, {100, "1.00", "100"},
-      {123, "1.23", "123"},  {255, "2.55", "255"}, {256, "unknown", "000"},
-      {999, "unknown", "000"}};
+      {0, "unknown", "000"},   {5, "0.05", "005"},     {17, "0.17", "017"},
+      {100, "1.00", "100"},    {123, "1.23", "123"},   {255, "2.55", "255"},
+      {256, "unknown", "000"}, {999, "unknown", "000"}};
   for (auto [v, text, digits] : cases) {
     EXPECT_EQ(FormatVersion(v), text) << v;
     EXPECT_EQ(FormatVersionDigits(v), digits) << v;

@@ -55,9 +55,11 @@ TEST_F(LoaderCommandsTest, ReadMemoryRefusesAReplyOfTheWrongShape) {
 }
 
 TEST_F(LoaderCommandsTest, EraseFlashSectorChecksLengthThenOpcodeThenStatus) {
-  const std::pair<Bytes, int> cases[] = {
-      {{0x67, 0x00}, 0}, {{0x67, 0x01}, kEraseFailed}, {{0x68, 0x00}, kBadReply},
-      {{0x68, 0x01}, kBadReply}, {{0x67, 0x00, 0x00}, kBadReply}};
+  const std::pair<Bytes, int> cases[] = {{{0x67, 0x00}, 0},
+                                         {{0x67, 0x01}, kEraseFailed},
+                                         {{0x68, 0x00}, kBadReply},
+                                         {{0x68, 0x01}, kBadReply},
+                                         {{0x67, 0x00, 0x00}, kBadReply}};
   for (const auto& [reply, rc] : cases) {
     Answer({reply});
     EXPECT_EQ(EraseFlashSector(0x01040000), rc);
@@ -128,7 +130,8 @@ TEST_F(LoaderCommandsTest, FuseRowAndSignatureRepliesAreCheckedByLengthOnly) {
 }
 
 TEST_F(LoaderCommandsTest, DeviceTypeIsPositionOneAndAShortReplyCarriesNone) {
-  const std::pair<Bytes, uint8_t> cases[] = {{{'j', 19}, 19}, {{'?', 18, 5}, 18}, {{'j'}, 0}, {{}, 0}};
+  const std::pair<Bytes, uint8_t> cases[] = {
+      {{'j', 19}, 19}, {{'?', 18, 5}, 18}, {{'j'}, 0}, {{}, 0}};
   for (const auto& [reply, type] : cases) {
     Answer({reply});
     uint8_t got = 99;

@@ -26,8 +26,12 @@ void* operator new(size_t size) {
 // GCC cannot see that the replaced operator new above allocates with malloc.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, size_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, size_t) noexcept {
+  std::free(memory);
+}
 #pragma GCC diagnostic pop
 
 namespace zelvo::platform {

@@ -17,7 +17,8 @@ inline void GiveBoxVersions(sim::Box& box, uint16_t firmware, uint16_t logic) {
     box.flash().Store(0x01040000, marker, sizeof marker);
     box.flash().Store(0x01040004, word, sizeof word);
   }
-  if (logic != 0) box.logic().RestoreSignature(UesBitString("B6001E>" + FormatVersionDigits(logic)));
+  if (logic != 0)
+    box.logic().RestoreSignature(UesBitString("B6001E>" + FormatVersionDigits(logic)));
 }
 
 }  // namespace zelvo::testing

@@ -15,6 +15,8 @@
 #include "app/cli/json_text.h"
 #include "app/cli/parallel_run.h"
 #include "platform/exe_dir.h"
+#include "platform/port_names.h"
+#include "platform/profile_file.h"
 
 namespace {
 
@@ -50,6 +52,14 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   const CliOptions& options = parsed.options;
+
+  // The same port mapping as the window program's: section "Ports" of its profile file.
+  const std::string profile_path = zelvo::platform::DefaultProfilePath("zelvogdb-setup");
+  zelvo::platform::SetPortProfileLookup([profile_path](const std::string& key) {
+    zelvo::platform::ProfileFile profile(profile_path);
+    profile.Load();
+    return profile.Find(zelvo::platform::kPortsSection, key);
+  });
 
   OutputMode mode = OutputMode::kLines;
   if (options.json) {

@@ -105,6 +105,9 @@ int UpdateFirmware(uint16_t version, platform::StatusLine& status) {
     if (result != 0) break;
   }
 
+  // A file that was cut short or written over while it was read has not been programmed as a
+  // whole (its end may just have come early): no marker for it, so the box never starts it.
+  if (result == 0 && file.ChangedSinceOpen()) result = kUpdateFileUnusable;
   if (result == 0) {
     result = ProgramFlash(kFirmwareMarkerAddress, sizeof FirmwareMarker, FirmwareMarker);
     status.SetText(result == 0 ? kTextProgrammingPassed : kTextProgrammingFailed);

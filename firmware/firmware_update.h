@@ -31,9 +31,10 @@ inline constexpr uint32_t kFirmwareMarkerAddress = 0x01040000;
 //   "Firmware: Programming Flash ..."        all sectors erased
 //   "Firmware: Programming Flash ... ( n% )" after a line that brought a new percentage
 //   "Firmware: Programming Flash ... failed!" / "... passed!"  the outcome
-// Returns 0, kUpdateFileUnusable (nothing set, nothing sent when the file does not open), or
-// the code of the failing EraseFlashSector / ProgramFlash. A read error raises
-// platform::FileException; the file is closed on the way out.
+// Returns 0, kUpdateFileUnusable (nothing set, nothing sent when the file does not open; and,
+// without the marker, when the file changed in place while it was read, see
+// TextFile::ChangedSinceOpen), or the code of the failing EraseFlashSector / ProgramFlash. A read
+// error raises platform::FileException; the file is closed on the way out.
 int UpdateFirmware(uint16_t version, platform::StatusLine& status);
 
 // Erases AllFlashSectors in order; 0, or the code of the first erase that failed (the later

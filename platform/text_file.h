@@ -35,6 +35,13 @@ class TextFile {
   uint64_t GetPosition() const { return position_; }
   // False at the end of the file (nothing left to read). Throws FileException on a read error.
   bool ReadString(std::string& line, size_t maxChars);
+  // Whether the open file has changed since it was opened, so that what has been read may be
+  // part old and part new: its length or its modification time differ from what they were then,
+  // or the bytes read so far are no longer the bytes at the start of the file (it was cut short,
+  // extended or written over in place, however quickly). A file that was replaced by another one
+  // or deleted has not changed for this reader, which goes on reading the file it opened. True
+  // also when the file can no longer be examined.
+  bool ChangedSinceOpen() const;
   void Close();
 
  private:
@@ -44,7 +51,10 @@ class TextFile {
 
   std::FILE* file_ = nullptr;
   uint64_t length_ = 0;
+  int64_t modified_seconds_ = 0;
+  long modified_nanoseconds_ = 0;
   uint64_t position_ = 0;
+  uint64_t read_hash_ = 0;  // of the `position_` bytes read so far
   bool ended_ = false;
   std::string path_;
 };

@@ -109,6 +109,30 @@ TEST_F(RequestExchangeTest, ReplyBitsOtherThanTheLengthAreIgnored) {
   EXPECT_EQ(reply, Bytes{0x64});
 }
 
+TEST_F(RequestExchangeTest, BoxThatNeverEchoesTheSequenceNumberIsAlwaysUnderstood) {
+  Connected();
+  // Always sequence 0 with the flag: it matches the first request, then never again.
+  peer_.responder = [](const Bytes&, uint32_t) { return Framed({0x10, 0x01, 0x64}); };
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(Send({0x64}), 1) << i;
+}
+
+TEST_F(RequestExchangeTest, LateReplyToAnEarlierRequestIsPassedOverOnceTheBoxEchoes) {
+  Connected();
+  // Two replies that echo their requests' numbers teach the exchange that this box echoes.
+  peer_.AnswerWrites({Framed({0x10, 0x02, 'e', 0x00}), Framed({0x50, 0x02, 'e', 0x01})});
+  ASSERT_EQ(Send({'e'}), 2);
+  ASSERT_EQ(Send({'e'}), 2);
+  // Request 2's answer is preceded by a late copy of request 1's (same length, sequence 1).
+  Bytes late_then_right = Framed({0x50, 0x02, 'h', 0x00});
+  Bytes right = Framed({0x90, 0x02, 'h', 0x05});
+  late_then_right.insert(late_then_right.end(), right.begin(), right.end());
+  peer_.AnswerWrites({late_then_right});
+  Bytes reply;
+  ASSERT_EQ(Send({'h'}, &reply), 2);
+  EXPECT_EQ(reply, (Bytes{'h', 0x05})) << "the late reply must not be taken";
+  EXPECT_EQ(line_.writes().size(), 3u) << "no retry was needed";
+}
+
 TEST_F(RequestExchangeTest, HeaderOnlyReplyHasNoContent) {
   Connected();
   peer_.AnswerWrites({Framed({0x00, 0x00})});

@@ -84,5 +84,46 @@ TEST_F(TextFileTest, ReadErrorRaisesTheFileException) {
   EXPECT_THROW(file.ReadString(line, 255), FileException);
 }
 
+// A firmware update must not take a file that changed under it for a whole one.
+TEST_F(TextFileTest, TellsAFileChangedInPlaceFromOneReplacedOrLeftAlone) {
+  const std::string content = "S1\nS2\nS3\n";
+  struct Case {
+    const char* name;
+    void (*change)(const std::string& path);
+    bool changed;
+  };
+  const Case cases[] = {
+      {"untouched", [](const std::string&) {}, false},
+      {"cut short", [](const std::string& p) { std::filesystem::resize_file(p, 3); }, true},
+      {"extended", [](const std::string& p) { std::ofstream(p, std::ios::app) << "S4\n"; }, true},
+      // The same length at once: the modification time may not even have moved.
+      {"written over", [](const std::string& p) { std::ofstream(p) << "X1\nX2\nX3\n"; }, true},
+      {"replaced",
+       [](const std::string& p) {
+         std::ofstream(p + ".new") << "other\n";
+         std::filesystem::rename(p + ".new", p);
+       },
+       false},
+      {"deleted", [](const std::string& p) { std::filesystem::remove(p); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write(content);
+    TextFile file;
+    ASSERT_TRUE(file.Open(path_));
+    std::string line;
+    ASSERT_TRUE(file.ReadString(line, 255));
+    c.change(path_);
+    EXPECT_EQ(file.ChangedSinceOpen(), c.changed);
+    // A reader that goes on still gets the file it opened when it was replaced or deleted.
+    if (!c.changed) {
+      std::string rest;
+      while (file.ReadString(line, 255)) rest += line;
+      EXPECT_EQ(rest, "S2\nS3\n");
+      EXPECT_FALSE(file.ChangedSinceOpen());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zelvo::platform

@@ -96,13 +96,24 @@ class PosixSerialDevice final : public SerialDevice {
   }
 
   Read ReadOne(uint8_t& byte) override {
+    // Bytes already taken from the driver come first; they arrived before anything still in it.
+    if (next_ < filled_) {
+      byte = input_[next_++];
+      return Read::kByte;
+    }
     pollfd p{fd_, POLLIN, 0};
     int ready = ::poll(&p, 1, kReadBoundMs);
     if (ready < 0) return errno == EINTR ? Read::kNothing : Fail(errno);
     if (ready == 0) return Read::kNothing;
     if (p.revents & POLLIN) {
-      ssize_t n = ::read(fd_, &byte, 1);
-      if (n == 1) return Read::kByte;
+      // Take whatever has arrived in one call, not a byte per call: a reply comes in bursts.
+      ssize_t n = ::read(fd_, input_, sizeof input_);
+      if (n > 0) {
+        filled_ = static_cast<size_t>(n);
+        next_ = 1;
+        byte = input_[0];
+        return Read::kByte;
+      }
       if (n < 0 && (errno == EAGAIN || errno == EINTR)) return Read::kNothing;
       return Fail(n == 0 ? EIO : errno);
     }
@@ -115,7 +126,10 @@ class PosixSerialDevice final : public SerialDevice {
 
   bool ClearError() override { return !gone_; }
 
-  void PurgeReceive() override { tcflush(fd_, TCIFLUSH); }
+  void PurgeReceive() override {
+    next_ = filled_ = 0;
+    tcflush(fd_, TCIFLUSH);
+  }
 
  private:
   Read Fail(int err) {
@@ -128,6 +142,10 @@ class PosixSerialDevice final : public SerialDevice {
 
   int fd_;
   bool gone_ = false;
+  // Received bytes taken from the driver but not yet delivered: input_[next_] to input_[filled_).
+  uint8_t input_[256];
+  size_t next_ = 0;
+  size_t filled_ = 0;
 };
 
 }  // namespace

@@ -115,7 +115,14 @@ void Box::ApplyScheduled(uint64_t now_us) {
 // ---- The line ----
 
 void Box::OnHostBytes(const uint8_t* data, size_t count, uint32_t baud, uint32_t start) {
-  uint64_t start_us = Microseconds(start);
+  ReceiveHostBytes(data, count, baud, Microseconds(start));
+}
+
+void Box::OnHostBytesUs(const uint8_t* data, size_t count, uint32_t baud, uint64_t start_us) {
+  ReceiveHostBytes(data, count, baud, start_us);
+}
+
+void Box::ReceiveHostBytes(const uint8_t* data, size_t count, uint32_t baud, uint64_t start_us) {
   // The host's bytes leave one after the other: a block written while the previous one is still
   // on the line follows it.
   if (line_timing_) start_us = std::max(start_us, rx_free_us_);
@@ -159,6 +166,11 @@ void Box::WatchForWakeUp(uint8_t byte) {
 }
 
 void Box::TakeOutput(std::vector<platform::TimedByte>& out) {
+  for (const TimedByteUs& b : output_) out.push_back({TickOf(b.at_us), b.byte});
+  output_.clear();
+}
+
+void Box::TakeOutputUs(std::vector<TimedByteUs>& out) {
   out.insert(out.end(), output_.begin(), output_.end());
   output_.clear();
 }
@@ -183,7 +195,7 @@ void Box::HandleFrame(const Bytes& message, uint64_t arrival_us, uint32_t baud) 
     return;
   }
   awaiting_final_ping_ = false;
-  log_.push_back({opcode, std::move(payload), baud, TickOf(arrival_us), message[0]});
+  log_.push_back({opcode, std::move(payload), baud, TickOf(arrival_us), message[0], arrival_us});
   ++requests_handled_;
   // The no-final-ping fault: the first ping at a new rate is heard but never answered.
   if (opcode == kOpPing && final_ping && faults_.no_final_ping) return;
@@ -225,7 +237,7 @@ void Box::SendReply(uint8_t request_header0, uint8_t opcode, Bytes content, uint
 
   if (!lost) {
     for (size_t k = 0; k < frame.size(); ++k) {
-      output_.push_back({TickOf(start_us + LineTimeUs(k + 1, listen_rate_)), frame[k]});
+      output_.push_back({start_us + LineTimeUs(k + 1, listen_rate_), frame[k]});
     }
   }
   // The box's transmitter is busy for the whole frame, also when the line loses it.

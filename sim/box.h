@@ -47,6 +47,12 @@ inline constexpr uint8_t kWakeUp[2] = {0xDB, 0xDE};
 // The most data bytes one ReadMemory answers: a 1498-byte content less 'e', address and count.
 inline constexpr uint16_t kMaxReadCount = 1491;
 
+// A byte on its way to the host, with the microsecond at which it has fully arrived.
+struct TimedByteUs {
+  uint64_t at_us;
+  uint8_t byte;
+};
+
 // A request the box understood, as it came off the line.
 struct LoggedRequest {
   uint8_t opcode = 0;
@@ -54,6 +60,7 @@ struct LoggedRequest {
   uint32_t baud = 0;             // the rate it came at
   uint32_t tick = 0;             // when its last byte had arrived (ms, rounded up)
   uint8_t header0 = 0;           // first header byte: sequence bits and exchange flag
+  uint64_t arrival_us = 0;       // when its last byte had arrived, on the box's microsecond time
 
   bool exchange_flag() const { return (header0 & 0x10) != 0; }
   uint8_t sequence() const { return header0 >> 6; }
@@ -72,8 +79,12 @@ struct LoggedRequest {
 // Timing. Every byte takes 10 bits of line time. A request's last byte has arrived at
 // start + bytes x 10000 / baud ms; the box works on it for its processing time (0 unless set)
 // and then sends the reply at its own rate, one byte after the other, never two replies at
-// once. Time is kept in microseconds; the bytes handed out carry the tick (ms, rounded up) at
-// which they have fully arrived, in non-decreasing order. With line timing off, bytes take no
+// once. Time is kept in microseconds. The box is driven in one of two ways: as a LinePeer, on
+// the millisecond tick (OnHostBytes, TakeOutput: each byte carries the tick at which it has
+// fully arrived, rounded up), or on a microsecond clock of the caller's (OnHostBytesUs,
+// TakeOutputUs: each byte carries its exact microsecond), which is what a program serving a
+// real line at its real rate needs. Output comes in non-decreasing order either way. A box is
+// driven one way only: the two times do not share a zero. With line timing off, bytes take no
 // time at all (the pty program uses this unless it is told to pace the line).
 //
 // The handshake. Ping (0x01) is answered 00 01 01. SetSpeed (0x03 and a 32-bit rate) is
@@ -95,9 +106,14 @@ class Box final : public platform::LinePeer {
 
   Box() = default;
 
-  // LinePeer.
+  // LinePeer: time in millisecond ticks.
   void OnHostBytes(const uint8_t* data, size_t count, uint32_t baud, uint32_t start) override;
   void TakeOutput(std::vector<platform::TimedByte>& out) override;
+
+  // The same on a microsecond clock: the host's first byte goes onto the line at `start_us`,
+  // and every byte sent back carries the microsecond at which it has fully arrived.
+  void OnHostBytesUs(const uint8_t* data, size_t count, uint32_t baud, uint64_t start_us);
+  void TakeOutputUs(std::vector<TimedByteUs>& out);
 
   // The line.
   uint32_t listen_rate() const { return listen_rate_; }
@@ -162,6 +178,7 @@ class Box final : public platform::LinePeer {
   };
 
   uint64_t Microseconds(uint32_t tick);
+  void ReceiveHostBytes(const uint8_t* data, size_t count, uint32_t baud, uint64_t start_us);
   uint64_t LineTimeUs(size_t bytes, uint32_t baud) const;
   void ApplyScheduled(uint64_t now_us);
   void TakeByte(uint8_t byte, uint64_t arrival_us, uint32_t baud);
@@ -209,7 +226,7 @@ class Box final : public platform::LinePeer {
   uint64_t tick_wraps_ = 0;
   uint64_t rx_free_us_ = 0;
   uint64_t tx_free_us_ = 0;
-  std::vector<platform::TimedByte> output_;
+  std::vector<TimedByteUs> output_;
 
   std::vector<LoggedRequest> log_;
   int requests_handled_ = 0;

@@ -4,24 +4,28 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <vector>
 
 #include "platform/tick_clock.h"
 #include "sim/box_state_file.h"
+#include "sim/paced_output.h"
 #include "sim/pty_line_rate.h"
 
 namespace zelvo::sim {
 namespace {
 
 // A changed state is saved once no host byte has come for this long.
-constexpr uint32_t kQuietBeforeSaveMs = 100;
+constexpr uint64_t kQuietBeforeSaveUs = 100'000;
+// How long to wait before trying again to write to a host that takes nothing.
+constexpr uint64_t kWriteRetryUs = 10'000;
 // How long a closing box lets the host take the bytes it has already received.
 constexpr uint32_t kDrainBeforeCloseMs = 2000;
 
@@ -119,8 +123,25 @@ class Pty {
   std::string path_;
 };
 
-bool Due(uint32_t tick, uint32_t now) {
-  return static_cast<int32_t>(tick - now) <= 0;
+// The box's time on the pty: the monotonic clock in nanoseconds and in whole microseconds.
+uint64_t NowNs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<uint64_t>(t.tv_sec) * 1'000'000'000 + static_cast<uint64_t>(t.tv_nsec);
+}
+uint64_t NowUs() {
+  return NowNs() / 1000;
+}
+
+// The wait from now until the clock reads `at_us`, to the nanosecond; zero when it is past.
+timespec WaitUntil(uint64_t at_us) {
+  uint64_t at_ns = at_us * 1000;
+  uint64_t now_ns = NowNs();
+  uint64_t wait_ns = at_ns > now_ns ? at_ns - now_ns : 0;
+  timespec ts{};
+  ts.tv_sec = static_cast<time_t>(wait_ns / 1'000'000'000);
+  ts.tv_nsec = static_cast<long>(wait_ns % 1'000'000'000);
+  return ts;
 }
 
 // Closing the master throws away what the host has not read yet; a pulled adapter would have
@@ -150,12 +171,18 @@ int ServeOnPty(Box& box, const PtyServeSettings& settings, std::ostream& out, st
   out.flush();
 
   box.set_line_timing(settings.pace);
-  std::deque<platform::TimedByte> pending;
-  std::vector<platform::TimedByte> fresh;
+  if (settings.pace) {
+    // A paced byte goes out when its time comes, not up to the kernel's default 50 us later.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+  }
+  // The box runs on the monotonic clock in microseconds, so the reply bytes leave at their own
+  // line times rather than on the next millisecond.
+  PacedOutput pending;
+  std::vector<TimedByteUs> fresh;
   std::vector<uint8_t> chunk;
   uint8_t input[4096];
   uint64_t saved_version = box.state_version();
-  uint32_t last_input = platform::TickCount();
+  uint64_t last_input_us = NowUs();
   bool write_blocked = false;
   int status = 0;
 
@@ -171,20 +198,15 @@ int ServeOnPty(Box& box, const PtyServeSettings& settings, std::ostream& out, st
   };
 
   while (!stop_requested) {
-    uint32_t now = platform::TickCount();
+    uint64_t now_us = NowUs();
 
-    // Send every byte whose time has come, in one write.
+    // Send every byte whose time has come, in one write, once its block is complete.
     chunk.clear();
-    for (const platform::TimedByte& b : pending) {
-      if (!Due(b.tick, now)) break;
-      chunk.push_back(b.byte);
-    }
+    pending.Due(now_us, chunk);
     write_blocked = false;
     if (!chunk.empty()) {
       ssize_t written = ::write(pty.master(), chunk.data(), chunk.size());
-      if (written > 0) {
-        pending.erase(pending.begin(), pending.begin() + written);
-      }
+      if (written > 0) pending.Consumed(static_cast<size_t>(written));
       write_blocked = written < static_cast<ssize_t>(chunk.size());
     }
 
@@ -195,32 +217,30 @@ int ServeOnPty(Box& box, const PtyServeSettings& settings, std::ostream& out, st
     }
 
     bool dirty = !settings.state_file.empty() && box.state_version() != saved_version;
-    if (dirty && now - last_input >= kQuietBeforeSaveMs) {
+    if (dirty && now_us - last_input_us >= kQuietBeforeSaveUs) {
       save();
       dirty = false;
     }
 
-    // Sleep until input comes, the next byte is due, or the state should be saved.
-    int timeout_ms = -1;
+    // Sleep until input comes, the next block is complete, or the state should be saved.
+    bool timed = false;
+    uint64_t wake_us = 0;
+    auto wake_by = [&](uint64_t at_us) {
+      if (!timed || at_us < wake_us) wake_us = at_us;
+      timed = true;
+    };
     if (write_blocked) {
-      timeout_ms = 10;
+      wake_by(now_us + kWriteRetryUs);
     } else if (!pending.empty()) {
-      int32_t wait = static_cast<int32_t>(pending.front().tick - now);
-      timeout_ms = wait > 0 ? wait : 0;
+      wake_by(*pending.NextBlockAt());
     }
-    if (dirty) {
-      int until_save = static_cast<int>(kQuietBeforeSaveMs - (now - last_input));
-      if (timeout_ms < 0 || until_save < timeout_ms) timeout_ms = until_save;
-    }
+    if (dirty) wake_by(last_input_us + kQuietBeforeSaveUs);
     timespec ts{};
-    timespec* wait = nullptr;
-    if (timeout_ms >= 0) {
-      ts.tv_sec = timeout_ms / 1000;
-      ts.tv_nsec = static_cast<long>(timeout_ms % 1000) * 1'000'000;
-      wait = &ts;
-    }
+    if (timed) ts = WaitUntil(wake_us);
     pollfd p{pty.master(), static_cast<short>(POLLIN | (write_blocked ? POLLOUT : 0)), 0};
-    int ready = ppoll(&p, 1, wait, signals.wait_mask());
+    int ready = ppoll(&p, 1, timed ? &ts : nullptr, signals.wait_mask());
+    // Host bytes that woke the loop went onto the line no later than now.
+    uint64_t woke_us = NowUs();
     if (ready < 0) {
       if (errno == EINTR) continue;
       err << "zelvo9-sim: poll: " << std::strerror(errno) << '\n';
@@ -232,11 +252,11 @@ int ServeOnPty(Box& box, const PtyServeSettings& settings, std::ostream& out, st
       ssize_t n = ::read(pty.master(), input, sizeof input);
       if (n > 0) {
         uint32_t rate = PtyLineRate(pty.slave());
-        box.OnHostBytes(input, static_cast<size_t>(n), rate, platform::TickCount());
+        box.OnHostBytesUs(input, static_cast<size_t>(n), rate, woke_us);
         fresh.clear();
-        box.TakeOutput(fresh);
-        pending.insert(pending.end(), fresh.begin(), fresh.end());
-        last_input = platform::TickCount();
+        box.TakeOutputUs(fresh);
+        pending.Add(fresh);
+        last_input_us = woke_us;
       }
     } else if (p.revents & (POLLHUP | POLLERR)) {
       // Cannot happen while the slave is held open; never spin on it if it does.

@@ -93,6 +93,44 @@ TEST(PosixSerialDevice, ReadsOneByteAtATimeAndPurgesUnreadInput) {
   EXPECT_EQ(dev.ReadOne(byte), SerialDevice::Read::kNothing);
 }
 
+TEST(PosixSerialDevice, PurgeDropsBytesAlreadyTakenFromTheDriverButNotYetRead) {
+  Pty pty;
+  OpenResult opened = OpenSerialDevice(pty.path());
+  ASSERT_TRUE(opened.device) << opened.detail;
+  SerialDevice& dev = *opened.device;
+  // Both bytes are there before the first read, so it takes them from the driver together and
+  // delivers only the first.
+  ASSERT_EQ(::write(pty.master(), "xy", 2), 2);
+  ::usleep(20000);
+  uint8_t byte = 0;
+  ASSERT_EQ(dev.ReadOne(byte), SerialDevice::Read::kByte);
+  EXPECT_EQ(byte, 'x');
+  dev.PurgeReceive();
+  EXPECT_EQ(dev.ReadOne(byte), SerialDevice::Read::kNothing);
+  // What comes after the purge is read, and nothing from before it.
+  ASSERT_EQ(::write(pty.master(), "z", 1), 1);
+  ASSERT_EQ(dev.ReadOne(byte), SerialDevice::Read::kByte);
+  EXPECT_EQ(byte, 'z');
+  EXPECT_EQ(dev.ReadOne(byte), SerialDevice::Read::kNothing);
+}
+
+TEST(PosixSerialDevice, DeliversALongBurstOneBytePerCallInOrder) {
+  Pty pty;
+  OpenResult opened = OpenSerialDevice(pty.path());
+  ASSERT_TRUE(opened.device) << opened.detail;
+  // More than one read of the driver takes, so the burst is delivered across refills.
+  std::string burst;
+  for (int i = 0; i < 700; ++i) burst.push_back(static_cast<char>('A' + i % 26));
+  ASSERT_EQ(::write(pty.master(), burst.data(), burst.size()), static_cast<ssize_t>(burst.size()));
+  std::string got;
+  uint8_t byte = 0;
+  while (got.size() < burst.size() + 1 &&
+         opened.device->ReadOne(byte) == SerialDevice::Read::kByte) {
+    got.push_back(static_cast<char>(byte));
+  }
+  EXPECT_EQ(got, burst);
+}
+
 TEST(PosixSerialDevice, SetsEveryLinkRateAndRatesBetweenThem) {
   Pty pty;
   OpenResult opened = OpenSerialDevice(pty.path());

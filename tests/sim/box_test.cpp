@@ -72,6 +72,68 @@ TEST_F(SimBox, AnswersAPingByteForByteAtLineSpeed) {
   EXPECT_FALSE(box_.requests()[0].exchange_flag());
 }
 
+TEST_F(SimBox, OnAMicrosecondClockEveryByteCarriesItsExactLineTime) {
+  box_.set_listen_rate(115200);
+  box_.SetProcessingMs(2);
+  const uint64_t start = 5'000'123;
+  box_.OnHostBytesUs(kPingLine.data(), kPingLine.size(), 115200, start);
+  std::vector<TimedByteUs> out;
+  box_.TakeOutputUs(out);
+  ASSERT_EQ(out.size(), kPingLine.size());
+  // A byte takes 86.8 us at 115200 baud: the request's 8 bytes have arrived after 694 us, the
+  // box works 2 ms, then its reply's bytes follow, none of them moved to a millisecond.
+  const uint64_t reply_start = start + 694 + 2000;
+  const uint64_t ends[] = {86, 173, 260, 347, 434, 520, 607, 694};
+  for (size_t k = 0; k < out.size(); ++k) {
+    EXPECT_EQ(out[k].at_us, reply_start + ends[k]) << k;
+    EXPECT_EQ(out[k].byte, kPingLine[k]) << k;
+  }
+  ASSERT_EQ(box_.requests().size(), 1u);
+  EXPECT_EQ(box_.requests()[0].arrival_us, start + 694);
+
+  // A request written while the reply is still on the line gets its reply after that one.
+  box_.OnHostBytesUs(kPingLine.data(), kPingLine.size(), 115200, start + 100);
+  box_.TakeOutputUs(out);
+  ASSERT_EQ(out.size(), 2 * kPingLine.size());
+  EXPECT_EQ(out[8].at_us, reply_start + 694 + 86);
+  EXPECT_EQ(out.back().at_us, reply_start + 2 * 694);
+}
+
+TEST(SimBoxClocks, TheMillisecondTickIsTheMicrosecondTimeRoundedUp) {
+  // The same exchanges on both ways of driving a box: a rate change, short and long replies.
+  const Bytes requests[] = {
+      Framed(SetSpeedMessage(115200)),
+      Framed(testing::ExchangeMessage({'i', 1})),
+      Framed(testing::ExchangeMessage({'k', 7})),
+      Framed(testing::ExchangeMessage({'r'})),
+  };
+  const uint32_t rates[] = {9600, 115200, 115200, 115200};
+  Box by_tick;
+  Box by_us;
+  by_tick.SetProcessingMs(3);
+  by_us.SetProcessingMs(3);
+  uint32_t tick = 2000;
+  for (size_t i = 0; i < std::size(requests); ++i) {
+    SCOPED_TRACE(i);
+    const Bytes& raw = requests[i];
+    by_tick.OnHostBytes(raw.data(), raw.size(), rates[i], tick);
+    by_us.OnHostBytesUs(raw.data(), raw.size(), rates[i], uint64_t{tick} * 1000);
+    std::vector<platform::TimedByte> ticked;
+    std::vector<TimedByteUs> exact;
+    by_tick.TakeOutput(ticked);
+    by_us.TakeOutputUs(exact);
+    ASSERT_FALSE(exact.empty());
+    ASSERT_EQ(ticked.size(), exact.size());
+    for (size_t k = 0; k < exact.size(); ++k) {
+      EXPECT_EQ(ticked[k].byte, exact[k].byte);
+      EXPECT_EQ(ticked[k].tick, (exact[k].at_us + 999) / 1000) << k;
+    }
+    EXPECT_EQ(by_tick.requests().back().tick, (by_us.requests().back().arrival_us + 999) / 1000);
+    tick = ticked.back().tick + 1;
+  }
+  EXPECT_EQ(by_us.listen_rate(), 115200u);
+}
+
 TEST_F(SimBox, DropsBytesThatComeAtAnotherRate) {
   EXPECT_THAT(wire_.Send(kPingLine, 19200), IsEmpty());
   // Half a frame at the right rate, the rest at a wrong one: the frame is lost.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -15,9 +16,10 @@ using zelvo::testing::Framed;
 // A request message as the host's exchange builds it: header (length, sequence, flag), content.
 inline Bytes ExchangeMessage(const Bytes& content, uint8_t sequence = 0) {
   size_t n = content.size();
-  Bytes message = {static_cast<uint8_t>((n >> 8) | (sequence << 6) | 0x10),
-                   static_cast<uint8_t>(n & 0xFF)};
-  message.insert(message.end(), content.begin(), content.end());
+  Bytes message(n + 2);
+  message[0] = static_cast<uint8_t>((n >> 8) | (sequence << 6) | 0x10);
+  message[1] = static_cast<uint8_t>(n & 0xFF);
+  std::copy(content.begin(), content.end(), message.begin() + 2);
   return message;
 }
 

@@ -192,7 +192,8 @@ TEST(SimProgram, KeepsWhatWasProgrammedForTheNextRun) {
 TEST(SimProgram, HelpListsTheOptions) {
   SimProcess sim;
   std::string text = sim.Start({"--help"});
-  text += "\n" + sim.RestOfOutput();
+  text += '\n';
+  text += sim.RestOfOutput();
   EXPECT_EQ(sim.Stop(0), 0);
   EXPECT_THAT(text, HasSubstr("--refuse-rate"));
   EXPECT_THAT(text, HasSubstr("--exit-after-requests"));

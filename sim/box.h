@@ -101,7 +101,7 @@ struct LoggedRequest {
 class Box final : public platform::LinePeer {
  public:
   static constexpr uint32_t kDefaultRate = 9600;
-  static constexpr uint16_t kDefaultLoaderVersion = 0x0105;
+  static constexpr uint16_t kDefaultLoaderVersion = 105;  // shown as "1.05"
   static constexpr const char* kDefaultSerial = "12345678";
 
   Box() = default;

@@ -11,7 +11,7 @@ namespace zelvo::sim {
 // every fuse row that is not erased and every 32-byte stretch of flash that is not all 0xFF.
 //
 //   zelvo9-sim-state 1
-//   loader-version 261
+//   loader-version 105
 //   serial 12345678
 //   device-type 19
 //   signature <120 fuses>

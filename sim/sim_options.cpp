@@ -120,7 +120,7 @@ const std::vector<std::pair<std::string, OptionSpec>>& Specs() {
           return true;
         }}},
       {"--loader-version",
-       {"N", "loader version as reported (default 0x0105; 0 allowed)",
+       {"N", "loader version as reported (default 105; 0 allowed)",
         [](const std::string& v, SimOptions& o) {
           uint64_t n = 0;
           if (!ParseUnsigned(v, 0xFFFF, n)) return false;

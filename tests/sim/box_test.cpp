@@ -203,7 +203,7 @@ TEST_F(SimBox, RepliesEchoSequenceAndFlagWithTheirOwnLength) {
 
 TEST_F(SimBox, IdentityReplyOf15Or17Bytes) {
   EXPECT_THAT(wire_.Content({'d'}),
-              ElementsAreArray(Cat({'d', 0x01, 0x05, 0, 0, 0, 0}, Text("12345678"))));
+              ElementsAreArray(Cat({'d', 0x00, 105, 0, 0, 0, 0}, Text("12345678"))));
   box_.set_loader_version(0x0100);
   ASSERT_TRUE(box_.set_serial("123456789C"));
   EXPECT_THAT(wire_.Content({'d'}),

@@ -49,6 +49,21 @@ CSetupDlg::CSetupDlg(platform::ui::DialogWindow& window) : Dialog(window) {
   OnCommand(id::kEraseButton, [this] { OnErase(); });
 }
 
+void CSetupDlg::SetValues(const SetupValues& values) {
+  speed_index = values.speed_index;
+  port_index = values.port_index;
+  box_ip_address = values.box_ip_address;
+  config_host_ip_address = values.config_host_ip_address;
+  config_file_name = values.config_file_name;
+  subnet_mask = values.subnet_mask;
+  default_gateway = values.default_gateway;
+}
+
+SetupValues CSetupDlg::Values() const {
+  return SetupValues{speed_index,      port_index,  box_ip_address, config_host_ip_address,
+                     config_file_name, subnet_mask, default_gateway};
+}
+
 void CSetupDlg::DoDataExchange(platform::ui::DataExchange& dx) {
   dx.BindControl(id::kEraseButton, erase_button_);
   dx.BindControl(id::kTransmitButton, transmit_button_);

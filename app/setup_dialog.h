@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/settings_document.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/data_exchange.h"
 #include "platform/ui/dialog.h"
@@ -31,6 +32,11 @@ class CSetupDlg : public platform::ui::Dialog {
   uint16_t logic_current_version = 0;
   uint16_t firmware_newest_version = 0;
   uint16_t logic_newest_version = 0;
+
+  // The seven values a settings document hands in before the dialog runs and takes back after
+  // OK.
+  void SetValues(const SetupValues& values);
+  SetupValues Values() const;
 
   // The commands behind the buttons (and OK, Cancel and the Escape key).
   void OnConnect();

@@ -164,13 +164,7 @@ int RunBox(const CliOptions& options, RunStreams& streams) {
   TerminalDialogWindow window(output,
                               [&question](const std::string& text) { return question.Ask(text); });
   CSetupDlg dlg(window);
-  dlg.port_index = values.port_index;
-  dlg.speed_index = values.speed_index;
-  dlg.box_ip_address = values.box_ip_address;
-  dlg.config_host_ip_address = values.config_host_ip_address;
-  dlg.config_file_name = values.config_file_name;
-  dlg.subnet_mask = values.subnet_mask;
-  dlg.default_gateway = values.default_gateway;
+  dlg.SetValues(values);
 
   // A command raises nothing of its own; an exception that comes through anyway (a file that
   // cannot be read to its end, no memory) ends it as a failure, with the box left as OK leaves.

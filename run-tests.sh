@@ -22,5 +22,5 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 if [ -f scripts/fuzz.sh ]; then
   echo "== fuzz"
-  bash scripts/fuzz.sh
+  bash scripts/fuzz.sh 120
 fi

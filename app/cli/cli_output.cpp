@@ -91,6 +91,10 @@ void CliOutput::Write(const std::string& text) {
   out_.flush();
 }
 
+void CliOutput::WriteEvent(const std::string& kind, const JsonLine& fields) {
+  Write(Event(kind) + "," + fields.Text().substr(1) + "\n");
+}
+
 std::string CliOutput::Event(const std::string& kind) const {
   // The start of an event object, without its closing brace.
   JsonLine line;
@@ -175,7 +179,7 @@ void CliOutput::Identity(const IdentityView& identity) {
         .Add("logic_current", identity.logic_current)
         .Add("logic_newest", identity.logic_newest)
         .Add("update_needed", identity.update_needed);
-    Write(Event("identity") + "," + line.Text().substr(1) + "\n");
+    WriteEvent("identity", line);
     return;
   }
   EndLine();
@@ -196,7 +200,7 @@ void CliOutput::Result(const BoxResult& result) {
         .Add("cause", result.cause)
         .Add("serial_number", result.serial_number)
         .Add("elapsed_ms", result.elapsed_ms);
-    Write(Event("result") + "," + line.Text().substr(1) + "\n");
+    WriteEvent("result", line);
     return;
   }
   EndLine();

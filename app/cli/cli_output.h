@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "app/cli/json_text.h"
 #include "platform/dialog_feedback.h"
 
 namespace zelvo::cli {
@@ -66,6 +67,8 @@ class CliOutput {
  private:
   void Write(const std::string& text);
   std::string Event(const std::string& kind) const;
+  // An event object with the fields of `fields` after the event's own, as one line.
+  void WriteEvent(const std::string& kind, const JsonLine& fields);
 
   std::ostream& out_;
   OutputMode mode_;

@@ -1,8 +1,10 @@
 #include "app/settings_document.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/resource.h>
 #include <unistd.h>
+#include "tests/support/temp_directory.h"
 
 #include <csignal>
 
@@ -31,23 +33,13 @@ const std::string kNewDocumentFile = Raw({0x03, 0x00, 0x00, 0x00, 0x00, 0x00}) +
                                      Str("255.255.255.255") + Str("") + Str("255.255.255.255") +
                                      Str("255.255.255.255") + Raw({0x00, 0x00});
 
-class SettingsDocumentTest : public testing::Test {
+class SettingsDocumentTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zelvo_doc_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(directory_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(directory_, ignored);
-  }
+  void SetUp() override { ASSERT_FALSE(directory_.empty()); }
 
-  std::string PathOf(const std::string& name) const { return (directory_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return scratch_.PathOf(name); }
   std::string WriteRaw(const std::string& name, const std::string& content) const {
-    std::ofstream(PathOf(name), std::ios::binary) << content;
-    return PathOf(name);
+    return scratch_.Write(name, content);
   }
   std::string ReadRaw(const std::string& path) const {
     std::ifstream in(path, std::ios::binary);
@@ -82,7 +74,8 @@ class SettingsDocumentTest : public testing::Test {
     EXPECT_EQ(document.reserved_word, 0u);
   }
 
-  fs::path directory_;
+  ::zelvo::testing::TempDirectory scratch_{"zelvo_doc"};
+  const fs::path& directory_ = scratch_.path();
 };
 
 TEST_F(SettingsDocumentTest, NewDocumentIsResetAndSavesAs65Bytes) {
@@ -149,7 +142,7 @@ struct SchemaCase {
 };
 
 class SettingsDocumentSchemaTest : public SettingsDocumentTest,
-                                   public testing::WithParamInterface<SchemaCase> {};
+                                   public ::testing::WithParamInterface<SchemaCase> {};
 
 TEST_P(SettingsDocumentSchemaTest, LoadsTheFieldsOfItsSchemaAndSavesAsSchema3) {
   std::string path = WriteRaw("in.gdb", GetParam().file);
@@ -189,7 +182,7 @@ const std::string kMaskAndGateway = Str("255.0.0.0") + Str("1.0.0.1");
 
 INSTANTIATE_TEST_SUITE_P(
     Schemas, SettingsDocumentSchemaTest,
-    testing::Values(
+    ::testing::Values(
         SchemaCase{"Schema0", Raw({0x00, 0x00}) + kCommon, 0, false, 0},
         SchemaCase{"Schema1", Raw({0x01, 0x00}) + kCommon, 1, false, 0},
         // A schema-1 file with bytes after its fields: they are not read.
@@ -203,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Raw({0x03, 0x00}) + kCommon + kMaskAndGateway + Raw({0x34, 0x12}) +
                        "trailing junk\xFF\xFF",
                    3, true, 0x1234}),
-    [](const testing::TestParamInfo<SchemaCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<SchemaCase>& info) { return info.param.name; });
 
 TEST_F(SettingsDocumentTest, EmptyFileOpensWithTheResetValues) {
   std::string path = WriteRaw("empty.gdb", "");
@@ -231,7 +224,7 @@ struct TruncatedCase {
 };
 
 class SettingsDocumentTruncatedTest : public SettingsDocumentTest,
-                                      public testing::WithParamInterface<TruncatedCase> {};
+                                      public ::testing::WithParamInterface<TruncatedCase> {};
 
 TEST_P(SettingsDocumentTruncatedTest, EndingEarlyIsUnexpectedFormatAndLeavesTheDocumentReset) {
   std::string path = WriteRaw("short.gdb", GetParam().file);
@@ -245,7 +238,7 @@ TEST_P(SettingsDocumentTruncatedTest, EndingEarlyIsUnexpectedFormatAndLeavesTheD
 
 INSTANTIATE_TEST_SUITE_P(
     Files, SettingsDocumentTruncatedTest,
-    testing::Values(
+    ::testing::Values(
         TruncatedCase{"OneByte", Raw({0x03})},
         TruncatedCase{"NoPortIndex", Raw({0x03, 0x00, 0x01, 0x00})},
         TruncatedCase{"Schema1WithoutFileName", Raw({0x01, 0x00}) + kCommon.substr(0, 20)},
@@ -259,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          0xFF, 0xFF, 0xFF, 'a'})},
         TruncatedCase{"HugeWidePrefix", Raw({0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFE, 0xFF,
                                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0x00})}),
-    [](const testing::TestParamInfo<TruncatedCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<TruncatedCase>& info) { return info.param.name; });
 
 TEST_F(SettingsDocumentTest, MissingFileIsReportedByNameAndChangesNothing) {
   CZelvohsDoc document;
@@ -356,7 +349,7 @@ TEST_F(SettingsDocumentTest, SaveOverReadOnlyFileIsRefused) {
 }
 
 // The Setup command with a dialog stand-in that edits the values and ends with OK or Cancel.
-class SetupCommandTest : public testing::Test {
+class SetupCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
     document_.config_file_name = "a.cfg";
@@ -395,7 +388,7 @@ struct ChangeCase {
 };
 
 class SetupCommandChangeTest : public SetupCommandTest,
-                               public testing::WithParamInterface<ChangeCase> {};
+                               public ::testing::WithParamInterface<ChangeCase> {};
 
 TEST_P(SetupCommandChangeTest, OkAfterAnyChangeMarksModifiedAndCopiesBack) {
   SetupValues edited;
@@ -412,7 +405,7 @@ TEST_P(SetupCommandChangeTest, OkAfterAnyChangeMarksModifiedAndCopiesBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, SetupCommandChangeTest,
-    testing::Values(
+    ::testing::Values(
         ChangeCase{"Speed", [](SetupValues& v) { v.speed_index = 4; }},
         ChangeCase{"NoSpeedChosen", [](SetupValues& v) { v.speed_index = -1; }},
         ChangeCase{"Port", [](SetupValues& v) { v.port_index = 18; }},
@@ -421,7 +414,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"FileNameCaseOnly", [](SetupValues& v) { v.config_file_name = "A.cfg"; }},
         ChangeCase{"SubnetMask", [](SetupValues& v) { v.subnet_mask = "255.255.255.0"; }},
         ChangeCase{"DefaultGateway", [](SetupValues& v) { v.default_gateway.clear(); }}),
-    [](const testing::TestParamInfo<ChangeCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<ChangeCase>& info) { return info.param.name; });
 
 TEST_F(SetupCommandTest, CancelLeavesTheDocumentAsItWas) {
   CZelvohsDoc before = document_;

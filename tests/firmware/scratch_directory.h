@@ -1,38 +1,29 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/exe_dir.h"
+#include "tests/support/temp_directory.h"
 
 namespace zelvo::testing {
 
 // A fresh temporary directory that the program takes as its own while the object lives.
 class ScratchDirectory {
  public:
-  ScratchDirectory() {
-    std::string pattern = std::filesystem::temp_directory_path() / "zelvo-firmware-XXXXXX";
-    path_ = mkdtemp(pattern.data());
-    platform::SetExecutableDirectoryForTesting(path_.string());
-  }
-  ~ScratchDirectory() {
-    platform::SetExecutableDirectoryForTesting("");
-    std::filesystem::remove_all(path_);
-  }
+  ScratchDirectory() { platform::SetExecutableDirectoryForTesting(directory_.path().string()); }
+  ~ScratchDirectory() { platform::SetExecutableDirectoryForTesting(""); }
   ScratchDirectory(const ScratchDirectory&) = delete;
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
-  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& path() const { return directory_.path(); }
   // Writes `content` byte for byte.
   void Write(const std::string& name, const std::string& content) const {
-    std::ofstream(path_ / name, std::ios::binary) << content;
+    directory_.Write(name, content);
   }
 
  private:
-  std::filesystem::path path_;
+  TempDirectory directory_{"zelvo-firmware"};
 };
 
 }  // namespace zelvo::testing

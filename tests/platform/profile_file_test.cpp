@@ -1,8 +1,10 @@
 #include "platform/profile_file.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include "tests/support/temp_directory.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,22 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ProfileFileTest : public testing::Test {
+class ProfileFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zelvo_profile_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(directory_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(directory_, ignored);
-  }
+  void SetUp() override { ASSERT_FALSE(directory_.empty()); }
 
-  std::string PathOf(const std::string& name) const { return (directory_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return scratch_.PathOf(name); }
   void WriteRaw(const std::string& name, const std::string& content) const {
-    std::ofstream(PathOf(name), std::ios::binary) << content;
+    scratch_.Write(name, content);
   }
   std::string ReadRaw(const std::string& name) const {
     std::ifstream in(PathOf(name), std::ios::binary);
@@ -39,7 +32,8 @@ class ProfileFileTest : public testing::Test {
     return content.str();
   }
 
-  fs::path directory_;
+  ::zelvo::testing::TempDirectory scratch_{"zelvo_profile"};
+  const fs::path& directory_ = scratch_.path();
 };
 
 TEST_F(ProfileFileTest, MissingFileIsAnEmptyProfile) {

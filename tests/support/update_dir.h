@@ -1,12 +1,9 @@
 #pragma once
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <string>
 
 #include "platform/exe_dir.h"
-#include "sim/box.h"
+#include "tests/support/temp_directory.h"
 #include "tools/update_images.h"
 
 namespace zelvo::testing {
@@ -14,19 +11,10 @@ namespace zelvo::testing {
 // A directory of update files that the program takes as its own for the test's lifetime.
 class UpdateDir {
  public:
-  UpdateDir() {
-    static int serial = 0;
-    path_ = (std::filesystem::temp_directory_path() /
-             ("zelvo-updates-" + std::to_string(::getpid()) + "-" + std::to_string(++serial)))
-                .string();
-    std::filesystem::create_directories(path_);
+  UpdateDir() : path_(directory_.path().string()) {
     platform::SetExecutableDirectoryForTesting(path_);
   }
-  ~UpdateDir() {
-    platform::SetExecutableDirectoryForTesting("");
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  ~UpdateDir() { platform::SetExecutableDirectoryForTesting(""); }
 
   // Writes ZV9SWDGD.<version> with `size` data bytes; returns the image.
   tools::FirmwareImage Firmware(uint16_t version, size_t size = 2048) {
@@ -49,6 +37,7 @@ class UpdateDir {
   const std::string& path() const { return path_; }
 
  private:
+  TempDirectory directory_{"zelvo-updates"};
   std::string path_;
 };
 
